@@ -1,0 +1,49 @@
+// The extraction command: one input path in, a folder of pictures out.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "byte_view.h"
+#include "extract_outcome.h"
+#include "path_string.h"
+#include "picture_signature.h"
+
+namespace korvalt {
+
+struct PictureRecord {
+    std::uint64_t offset;
+    PictureKind kind;
+    std::uint64_t size;  // bytes written, or meant to be: the count, cut at the end of the input
+    const PathString& path;
+    bool written;
+};
+
+// Called once per picture found, in file order.
+using PictureObserver = std::function<void(const PictureRecord&)>;
+
+struct ExtractTally {
+    std::uint64_t picturesFound = 0;
+    std::uint64_t picturesNotWritten = 0;
+};
+
+struct ExtractReport {
+    ExtractOutcome outcome = ExtractOutcome::NoPath;
+    ExtractTally tally;
+    PathString outputFolder;  // empty unless the scan ran
+
+    std::string Message() const { return OutcomeMessage(outcome, tally.picturesNotWritten); }
+};
+
+// Writes every picture the scan finds in the view into the folder, straight
+// from the view. With folderReady false nothing is written and every picture
+// found counts as not written.
+ExtractTally ExtractPictures(ByteView view, const PathString& folder, bool folderReady,
+                             const PictureObserver& observer);
+
+// Trims the path, opens and maps the file, tests the PE signatures, creates the
+// output folder beside the input, extracts, and releases the input before
+// returning. The input is never modified.
+ExtractReport ExtractFile(PathStringView path, const PictureObserver& observer = {});
+
+}  // namespace korvalt
