@@ -4,6 +4,7 @@
 #include "output_files.h"
 #include "path_rules.h"
 #include "pe_check.h"
+#include "read_fault_guard.h"
 #include "scan.h"
 
 namespace korvalt {
@@ -44,8 +45,12 @@ class PictureWriter final : public HitSink {
 ExtractTally ExtractPictures(ByteView view, const PathString& folder, bool folderReady,
                              const PictureObserver& observer) {
     PictureWriter writer(view, folder, folderReady, observer);
-    ScanPictures(view, writer);
-    return writer.Tally();
+    auto scan = [&]() noexcept { ScanPictures(view, writer); };
+    const ReadFault fault = GuardViewReads(view, scan);
+    ExtractTally tally = writer.Tally();
+    tally.inputShrank = fault.faulted;
+    tally.readStop = fault.offset;
+    return tally;
 }
 
 ExtractReport ExtractFile(PathStringView path, const PictureObserver& observer) {
@@ -60,7 +65,13 @@ ExtractReport ExtractFile(PathStringView path, const PictureObserver& observer) 
         report.outcome = ExtractOutcome::OpenFailed;
         return report;
     }
-    if (CheckPeSignatures(mapped.View()) == 0) {
+    int isPe = 0;
+    auto testPe = [&]() noexcept { isPe = CheckPeSignatures(mapped.View()); };
+    if (GuardViewReads(mapped.View(), testPe).faulted) {
+        report.outcome = ExtractOutcome::OpenFailed;
+        return report;
+    }
+    if (isPe == 0) {
         mapped.CloseInput();
         report.outcome = ExtractOutcome::NotPe;
         return report;
@@ -69,8 +80,12 @@ ExtractReport ExtractFile(PathStringView path, const PictureObserver& observer) 
     const bool folderReady = CreateOutputFolder(report.outputFolder);
     report.tally = ExtractPictures(mapped.View(), report.outputFolder, folderReady, observer);
     mapped.CloseInput();
-    report.outcome =
-        report.tally.picturesNotWritten == 0 ? ExtractOutcome::Done : ExtractOutcome::NotAllWritten;
+    if (report.tally.inputShrank) {
+        report.outcome = ExtractOutcome::InputShrank;
+    } else {
+        report.outcome = report.tally.picturesNotWritten == 0 ? ExtractOutcome::Done
+                                                              : ExtractOutcome::NotAllWritten;
+    }
     return report;
 }
 

@@ -10,17 +10,13 @@
 #include "extraction.h"
 #include "path_rules.h"
 #include "support/pe_image.h"
+#include "support/process_state.h"
 #include "support/temp_dir.h"
 
 namespace korvalt::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::size_t OpenDescriptorCount() {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
-}
 
 Bytes TwoPictures() {
     return ImageBuilder::Pe(0x1000)

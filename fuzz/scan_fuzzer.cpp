@@ -1,0 +1,68 @@
+// Fuzz target: the PE test and the picture scan over arbitrary bytes. The
+// bytes arrive in a buffer of exactly their size, so the sanitizers catch any
+// read outside the input.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_check.h"
+#include "hit_rules.h"
+#include "pe_check.h"
+#include "scan.h"
+
+namespace korvalt::fuzz {
+namespace {
+
+using ScanFunction = std::uint64_t (*)(ByteView, std::uint64_t, std::uint64_t, HitSink&) noexcept;
+
+// Every walk over the same bytes must give the reference walk's hits; the
+// reference comes first.
+constexpr std::array<ScanFunction, 1> kScans{&ScanRange};
+
+// Piece lengths for walking in pieces, as callers do to release memory behind
+// the walk: tiny, odd, and near a page.
+constexpr std::array<std::uint64_t, 3> kPieceLengths{1, 7, 4093};
+
+bool LooksLikePe(ByteView view) {
+    if (view.size() < kDosHeaderSize || view[0] != 'M' || view[1] != 'Z') {
+        return false;
+    }
+    const std::uint64_t lfanew = LoadLe32(view.data() + kLfanewOffset);
+    if (lfanew > 0x7FFFFFFF || lfanew + 4 > view.size()) {
+        return false;
+    }
+    return view[lfanew] == 'P' && view[lfanew + 1] == 'E' && view[lfanew + 2] == 0 &&
+           view[lfanew + 3] == 0;
+}
+
+void CheckWalks(ByteView view) {
+    RuleCheckingSink reference(view);
+    kScans.front()(view, 0, view.size(), reference);
+    for (ScanFunction scan : kScans) {
+        RuleCheckingSink whole(view);
+        KORVALT_FUZZ_CHECK(scan(view, 0, view.size(), whole) >= view.size() - 1 || view.size() < 2);
+        KORVALT_FUZZ_CHECK(whole.hits == reference.hits);
+        for (std::uint64_t piece : kPieceLengths) {
+            RuleCheckingSink pieces(view);
+            std::uint64_t position = 0;
+            for (std::uint64_t limit = piece; position < view.size(); limit += piece) {
+                position = scan(view, position, limit, pieces);
+                if (limit >= view.size()) {
+                    break;
+                }
+            }
+            KORVALT_FUZZ_CHECK(pieces.hits == reference.hits);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvalt::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const korvalt::ByteView view(data, size);
+    KORVALT_FUZZ_CHECK(korvalt::CheckPeSignatures(view) ==
+                       (korvalt::fuzz::LooksLikePe(view) ? 1 : 0));
+    korvalt::fuzz::CheckWalks(view);
+    return 0;
+}

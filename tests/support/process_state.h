@@ -1,0 +1,20 @@
+// What a test can learn about a process: its open descriptors and memory, and
+// work run in a child process so that limits and faults stay there.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace korvalt::testing {
+
+std::size_t OpenDescriptorCount();
+
+// Resident anonymous memory of this process in bytes, from /proc/self/status.
+std::uint64_t ResidentAnonymousBytes();
+
+// Runs work() in a forked child and returns the text it returned, or a text
+// starting "child died" when the child did not end normally.
+std::string RunInChild(const std::function<std::string()>& work);
+
+}  // namespace korvalt::testing
