@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "extraction.h"
@@ -112,6 +113,43 @@ std::vector<OutcomeCase> OutcomeCases() {
          },
          ExtractOutcome::NotAllWritten,
          "提取未完成：1 个图片文件未能写入",
+         {"00000400.jpg", "00000900.gif"}},
+        // Special files: nothing that cannot be mapped as a regular file is
+        // read, and none of them may hang the command.
+        {"Fifo",
+         [](const TempDir& dir) {
+             const fs::path fifo = dir / "pipe.exe";
+             if (mkfifo(fifo.c_str(), 0600) != 0) {
+                 throw std::runtime_error("cannot make a FIFO");
+             }
+             return fifo.string();
+         },
+         ExtractOutcome::OpenFailed,
+         "打开文件失败",
+         {}},
+        {"DevZero",
+         [](const TempDir&) { return std::string("/dev/zero"); },
+         ExtractOutcome::OpenFailed,
+         "打开文件失败",
+         {}},
+        {"DanglingLink",
+         [](const TempDir& dir) {
+             fs::create_symlink(dir / "gone.exe", dir / "link.exe");
+             return (dir / "link.exe").string();
+         },
+         ExtractOutcome::OpenFailed,
+         "打开文件失败",
+         {}},
+        // A link is read as the file it names; the folder goes beside the link.
+        {"LinkToPe",
+         [](const TempDir& dir) {
+             fs::create_directory(dir / "real");
+             WriteFile(dir / "real" / "pics.exe", TwoPictures());
+             fs::create_symlink(dir / "real" / "pics.exe", dir / "link.exe");
+             return (dir / "link.exe").string();
+         },
+         ExtractOutcome::Done,
+         "提取完成",
          {"00000400.jpg", "00000900.gif"}},
     };
 }
