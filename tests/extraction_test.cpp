@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -249,6 +251,23 @@ TEST(ExtractFileTest, SymbolicLinkUnderPictureNameIsNotFollowed) {
     EXPECT_EQ(report.tally.picturesNotWritten, 1u);
     EXPECT_EQ(ReadFile(dir / "victim"), (Bytes{'k', 'e', 'e', 'p'}));
     EXPECT_TRUE(fs::is_symlink(dir / "Tamsork" / "00000400.jpg"));
+}
+
+// Opening a special file can act on it, so it is refused before it is opened.
+// A FIFO shows whether anyone opened it for writing: its reader then sees a
+// hang-up once the writer is gone.
+TEST(ExtractFileTest, FifoIsRefusedWithoutBeingOpened) {
+    TempDir dir;
+    const fs::path fifo = dir / "pipe.exe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+
+    EXPECT_EQ(ExtractFile(fifo.string()).outcome, ExtractOutcome::OpenFailed);
+
+    pollfd state{reader, POLLIN, 0};
+    EXPECT_EQ(poll(&state, 1, 0), 0) << "revents " << state.revents;
+    close(reader);
 }
 
 // The input is opened for writing, so a file the user may not write is refused
