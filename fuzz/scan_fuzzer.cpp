@@ -17,7 +17,7 @@ using ScanFunction = std::uint64_t (*)(ByteView, std::uint64_t, std::uint64_t, H
 
 // Every walk over the same bytes must give the reference walk's hits; the
 // reference comes first.
-constexpr std::array<ScanFunction, 1> kScans{&ScanRange};
+constexpr auto kScans = std::to_array<ScanFunction>({&ScanRange});
 
 // Piece lengths for walking in pieces, as callers do to release memory behind
 // the walk: tiny, odd, and near a page.
