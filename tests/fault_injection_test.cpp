@@ -16,8 +16,9 @@
 #include "mapped_input.h"
 #include "path_rules.h"
 #include "read_fault_guard.h"
+#include "support/child_process_posix.h"
+#include "support/open_handles.h"
 #include "support/pe_image.h"
-#include "support/process_state.h"
 #include "support/temp_dir.h"
 
 namespace korvalt::testing {
@@ -64,10 +65,10 @@ std::string DescribeFolder(const fs::path& folder, const Bytes& image) {
 // the input unchanged and no descriptor left open.
 std::string ExtractAndDescribe(const fs::path& input) {
     const Bytes before = ReadFile(input);
-    const std::size_t descriptors = OpenDescriptorCount();
+    const std::size_t descriptors = OpenHandleCount();
     const ExtractReport report = ExtractFile(input.string());
     return Describe(report) + (ReadFile(input) == before ? "" : ", INPUT CHANGED") +
-           (OpenDescriptorCount() == descriptors ? "" : ", DESCRIPTOR LEFT OPEN");
+           (OpenHandleCount() == descriptors ? "" : ", DESCRIPTOR LEFT OPEN");
 }
 
 // A picture that fits, one too large for the room left, then one that fits.
@@ -149,7 +150,7 @@ TEST(FaultInjectionTest, InputCutShortDuringTheScanStopsTheScan) {
                             .PutPicture(4 * page, kJpeg, 0x100)
                             .Build();
     WriteFile(input, image);
-    const std::size_t descriptors = OpenDescriptorCount();
+    const std::size_t descriptors = OpenHandleCount();
 
     bool cut = false;
     const ExtractReport report = ExtractFile(input.string(), [&](const PictureRecord&) {
@@ -173,7 +174,7 @@ TEST(FaultInjectionTest, InputCutShortDuringTheScanStopsTheScan) {
     EXPECT_TRUE(report.tally.inputShrank);
     // The page holding the new end still reads (as zeros past it); the next does not.
     EXPECT_EQ(report.tally.readStop / page, 2u) << std::hex << report.tally.readStop;
-    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(OpenHandleCount(), descriptors);
     EXPECT_EQ(ReadFile(input),
               Bytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(newSize)));
     EXPECT_EQ(DescribeFolder(dir / "Tamsork", image),

@@ -8,8 +8,9 @@
 #include <string>
 
 #include "extraction.h"
+#include "support/child_process_posix.h"
+#include "support/open_handles.h"
 #include "support/pe_image.h"
-#include "support/process_state.h"
 #include "support/temp_dir.h"
 
 namespace korvalt::testing {
@@ -34,13 +35,13 @@ TEST(LargeInputTest, HundredThousandTinyPicturesAllWrittenAndClosed) {
     const Bytes image = builder.Build();
     TempDir dir;
     WriteFile(dir / "many.exe", image);
-    const std::size_t descriptors = OpenDescriptorCount();
+    const std::size_t descriptors = OpenHandleCount();
 
     const ExtractReport report = ExtractFile((dir / "many.exe").string());
 
     EXPECT_EQ(report.outcome, ExtractOutcome::Done);
     EXPECT_EQ(report.tally.picturesFound, kPictures);
-    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(OpenHandleCount(), descriptors);
     EXPECT_EQ(ReadFile(dir / "many.exe"), image);
     const std::vector<std::string> names = ListFolder(dir / "Tamsork");
     ASSERT_EQ(names.size(), kPictures);
@@ -134,7 +135,7 @@ TEST(LargeInputTest, SparseFiveGibScannedPastFourGib) {
               CountedPicture(picture.kind, picture.count, stored));
     }
     const std::uint64_t digest = SparseDigest(input);
-    const std::size_t descriptors = OpenDescriptorCount();
+    const std::size_t descriptors = OpenHandleCount();
     const std::uint64_t anonymousBefore = ResidentAnonymousBytes();
     std::uint64_t anonymousAtLast = 0;
 
@@ -146,7 +147,7 @@ TEST(LargeInputTest, SparseFiveGibScannedPastFourGib) {
 
     EXPECT_EQ(report.outcome, ExtractOutcome::Done);
     EXPECT_EQ(report.tally.picturesFound, planted.size());
-    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(OpenHandleCount(), descriptors);
     EXPECT_EQ(SparseDigest(input), digest);
     // Resident anonymous memory: what the walk itself holds, apart from the
     // input's own pages.

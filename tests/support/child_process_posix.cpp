@@ -1,21 +1,12 @@
-#include "process_state.h"
+#include "child_process_posix.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace korvalt::testing {
-
-namespace fs = std::filesystem;
-
-std::size_t OpenDescriptorCount() {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
-}
 
 std::uint64_t ResidentAnonymousBytes() {
     constexpr std::uint64_t kBytesPerKib = 1024;

@@ -1,5 +1,5 @@
-// What a test can learn about a process: its open descriptors and memory, and
-// work run in a child process so that limits and faults stay there.
+// Work run in a child process, so that limits, faults and mounts stay there,
+// and what a test can learn of a process's memory.
 #pragma once
 
 #include <cstdint>
@@ -7,8 +7,6 @@
 #include <string>
 
 namespace korvalt::testing {
-
-std::size_t OpenDescriptorCount();
 
 // Resident anonymous memory of this process in bytes, from /proc/self/status.
 std::uint64_t ResidentAnonymousBytes();
