@@ -23,6 +23,19 @@ inline bool IsCandidate(const std::uint8_t* q) noexcept {
     return (q[0] == kJpegFirst && q[1] == kJpegSecond) || (q[0] == kGifFirst && q[1] == kGifSecond);
 }
 
+// Both signatures hold the bytes "IF": the GIF one just after its first byte,
+// the JPEG one eight bytes in. The vector walks look for this one pair, half
+// the work of looking for both signatures' first two bytes, and examine the
+// positions before each pair found one byte at a time.
+inline constexpr std::uint64_t kGifAnchorAt = 1;
+inline constexpr std::uint64_t kJpegAnchorAt = 8;
+inline constexpr std::uint8_t kAnchorFirst = kGifSignatureBytes[kGifAnchorAt];
+inline constexpr std::uint8_t kAnchorSecond = kGifSignatureBytes[kGifAnchorAt + 1];
+static_assert(kJpegSignatureBytes[kJpegAnchorAt] == kAnchorFirst &&
+              kJpegSignatureBytes[kJpegAnchorAt + 1] == kAnchorSecond);
+// How far before its anchor a signature may start.
+inline constexpr std::uint64_t kAnchorReach = std::max(kGifAnchorAt, kJpegAnchorAt);
+
 // The first candidate in [from, end), or end; one byte at a time.
 inline std::uint64_t FindCandidateBytewise(const std::uint8_t* data, std::uint64_t from,
                                            std::uint64_t end) noexcept {
@@ -32,6 +45,13 @@ inline std::uint64_t FindCandidateBytewise(const std::uint8_t* data, std::uint64
         }
     }
     return end;
+}
+
+// Where a vector walk goes on byte by byte, when the blocks it tested start
+// at q: a signature starting up to kAnchorReach bytes before q has its anchor
+// at or after q. Positions before `checked` are known not to be candidates.
+inline std::uint64_t BackToReach(std::uint64_t q, std::uint64_t checked) noexcept {
+    return std::max(checked, q - std::min(q, kAnchorReach));
 }
 
 // Tests one signature at p and, on a hit, reports it and returns the position

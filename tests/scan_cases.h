@@ -85,8 +85,9 @@ inline std::vector<ScanCase> ScanCases() {
         {{0x3A, kGif, 6, 6}});
     add("SignatureCutOffByEnd",
         ImageBuilder(0x40).PutLe32(0x37, 9).Put(0x3B, {'G', 'I', 'F', '8', '9'}), {});
-    // The fast walks test many positions at once; a signature's first two bytes
-    // may straddle two of their blocks, and a hit's span may end on a block edge.
+    // The fast walks test many positions at once; a signature, or the bytes
+    // they look for in it, may straddle two of their blocks, and a hit's span
+    // may end on a block edge.
     add("SignaturesAcrossBlockEdges",
         ImageBuilder::Pe(0x1000)
             .PutPicture(0x43F, kGif, 6)
