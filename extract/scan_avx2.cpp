@@ -20,21 +20,28 @@ using namespace scan_walk;
 constexpr std::uint64_t kVector = 32;
 constexpr std::uint64_t kStride = 4 * kVector;
 
-// Marks the bytes of the aligned vector at `at` that start the anchor.
-KORVALT_AVX2 inline __m256i AnchorsIn(const std::uint8_t* at) noexcept {
-    const __m256i current = _mm256_load_si256(reinterpret_cast<const __m256i*>(at));
-    const __m256i following = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
+// Marks the bytes of `current` that start the anchor; `next` holds the 32
+// bytes after it. The bytes one further on come from a shuffle of the two
+// aligned vectors rather than from a load across cache lines.
+KORVALT_AVX2 inline __m256i AnchorsIn(__m256i current, __m256i next) noexcept {
+    const __m256i straddle = _mm256_permute2x128_si256(current, next, 0x21);
+    const __m256i following = _mm256_alignr_epi8(straddle, current, 1);
     return _mm256_and_si256(
         _mm256_cmpeq_epi8(current, _mm256_set1_epi8(static_cast<char>(kAnchorFirst))),
         _mm256_cmpeq_epi8(following, _mm256_set1_epi8(static_cast<char>(kAnchorSecond))));
 }
 
 // Whether an anchor starts in the stride at `at`, which must be aligned; reads
-// one byte past the stride.
+// the vector after the stride.
 KORVALT_AVX2 inline bool AnyAnchorIn(const std::uint8_t* at) noexcept {
-    const __m256i any =
-        _mm256_or_si256(_mm256_or_si256(AnchorsIn(at), AnchorsIn(at + kVector)),
-                        _mm256_or_si256(AnchorsIn(at + 2 * kVector), AnchorsIn(at + 3 * kVector)));
+    const auto* vectors = reinterpret_cast<const __m256i*>(at);
+    const __m256i v0 = _mm256_load_si256(vectors);
+    const __m256i v1 = _mm256_load_si256(vectors + 1);
+    const __m256i v2 = _mm256_load_si256(vectors + 2);
+    const __m256i v3 = _mm256_load_si256(vectors + 3);
+    const __m256i v4 = _mm256_load_si256(vectors + 4);
+    const __m256i any = _mm256_or_si256(_mm256_or_si256(AnchorsIn(v0, v1), AnchorsIn(v1, v2)),
+                                        _mm256_or_si256(AnchorsIn(v2, v3), AnchorsIn(v3, v4)));
     return _mm256_testz_si256(any, any) == 0;
 }
 
@@ -49,7 +56,7 @@ KORVALT_AVX2 std::uint64_t FindCandidate(const std::uint8_t* data, std::uint64_t
     if (q < aligned) {
         return q;
     }
-    for (; q + kStride <= end && q + kStride < size; q += kStride) {
+    for (; q + kStride <= end && q + kStride + kVector <= size; q += kStride) {
         if (AnyAnchorIn(data + q)) {
             const std::uint64_t candidate =
                 FindCandidateBytewise(data, BackToReach(q, aligned), q + kStride);
