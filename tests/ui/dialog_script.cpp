@@ -39,9 +39,8 @@ void DialogScript::Tick() {
     if (std::chrono::steady_clock::now() > m_deadline) {
         if (!m_timedOut) {
             m_timedOut = true;
-            ADD_FAILURE() << "dialog script stopped at step " << m_next << " of "
-                          << m_steps.size() << "; ending dialog "
-                          << ::testing::PrintToString(WindowText(dialog));
+            ADD_FAILURE() << "dialog script stopped at step " << m_next << " of " << m_steps.size()
+                          << "; ending dialog " << ::testing::PrintToString(WindowText(dialog));
         }
         if (dialog != nullptr) {
             EndDialog(dialog, IDABORT);
@@ -100,7 +99,8 @@ bool ShowsExclamationIcon(HWND box) {
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
         const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
-        if (lstrcmpiW(ClassName(child).c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+        if (lstrcmpiW(ClassName(child).c_str(), L"Static") == 0 &&
+            (style & SS_TYPEMASK) == SS_ICON) {
             return reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)) == exclamation;
         }
     }

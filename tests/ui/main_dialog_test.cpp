@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "dialog_script.h"
 #include "extract_dlg.h"
 #include "resource.h"
@@ -26,7 +28,9 @@ constexpr std::wstring_view kMainCaption = L"Korvalt";
 constexpr std::wstring_view kAboutCaption = L"关于 Korvalt";
 constexpr std::wstring_view kAboutMenuText = L"关于 Korvalt(&A)...";
 
-bool IsMain(HWND dialog) { return WindowText(dialog) == kMainCaption; }
+bool IsMain(HWND dialog) {
+    return WindowText(dialog) == kMainCaption;
+}
 
 std::wstring FieldText(HWND main) {
     return WindowText(GetDlgItem(main, IDC_FILE_PATH));
@@ -80,28 +84,27 @@ INT_PTR RunMainDialog(std::vector<Step> steps) {
 }
 
 TEST(MainDialogTest, OpensCentredWithItsIconsFocusAndTabOrder) {
-    RunMainDialog({[](HWND main) {
-                       ExpectCentredOver(WindowRect(main), WorkAreaOf(main));
-                       HICON icon = LoadIconW(GetModuleHandleW(nullptr),
-                                              MAKEINTRESOURCEW(IDR_MAINFRAME));
-                       EXPECT_EQ(SendMessageW(main, WM_GETICON, ICON_BIG, 0),
-                                 reinterpret_cast<LRESULT>(icon));
-                       EXPECT_EQ(SendMessageW(main, WM_GETICON, ICON_SMALL, 0),
-                                 reinterpret_cast<LRESULT>(icon));
-                       EXPECT_EQ(SendMessageW(main, WM_QUERYDRAGICON, 0, 0),
-                                 reinterpret_cast<LRESULT>(icon));
+    RunMainDialog(
+        {[](HWND main) {
+             ExpectCentredOver(WindowRect(main), WorkAreaOf(main));
+             HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+             EXPECT_EQ(SendMessageW(main, WM_GETICON, ICON_BIG, 0),
+                       reinterpret_cast<LRESULT>(icon));
+             EXPECT_EQ(SendMessageW(main, WM_GETICON, ICON_SMALL, 0),
+                       reinterpret_cast<LRESULT>(icon));
+             EXPECT_EQ(SendMessageW(main, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(icon));
 
-                       HWND path = GetDlgItem(main, IDC_FILE_PATH);
-                       HWND open = GetDlgItem(main, IDC_OPEN_FILE);
-                       HWND extract = GetDlgItem(main, IDC_EXTRACT);
-                       EXPECT_EQ(GetFocus(), path);
-                       EXPECT_EQ(GetNextDlgTabItem(main, path, FALSE), open);
-                       EXPECT_EQ(GetNextDlgTabItem(main, open, FALSE), extract);
-                       EXPECT_EQ(GetNextDlgTabItem(main, extract, FALSE), path);
-                       EXPECT_EQ(GetNextDlgTabItem(main, path, TRUE), extract);
-                       return true;
-                   },
-                   CloseMain()});
+             HWND path = GetDlgItem(main, IDC_FILE_PATH);
+             HWND open = GetDlgItem(main, IDC_OPEN_FILE);
+             HWND extract = GetDlgItem(main, IDC_EXTRACT);
+             EXPECT_EQ(GetFocus(), path);
+             EXPECT_EQ(GetNextDlgTabItem(main, path, FALSE), open);
+             EXPECT_EQ(GetNextDlgTabItem(main, open, FALSE), extract);
+             EXPECT_EQ(GetNextDlgTabItem(main, extract, FALSE), path);
+             EXPECT_EQ(GetNextDlgTabItem(main, path, TRUE), extract);
+             return true;
+         },
+         CloseMain()});
 }
 
 TEST(MainDialogTest, SystemMenuAboutEntryOpensTheAboutBoxCentredOverTheMainDialog) {
@@ -159,8 +162,8 @@ TEST(MainDialogTest, DropOfThreeFilesLeavesTheThirdPathInTheField) {
                                              L"C:\\c\\第三个 文件.exe"};
     RunMainDialog({[&](HWND main) {
                        // The handler frees the drop.
-                       SendMessageW(main, WM_DROPFILES,
-                                    reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
+                       SendMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)),
+                                    0);
                        EXPECT_EQ(FieldText(main), names.back());
                        return true;
                    },
@@ -202,6 +205,10 @@ struct OpenFileCase {
     const wchar_t* expectedField;
 };
 
+void PrintTo(const OpenFileCase& test, std::ostream* out) {
+    *out << test.name;
+}
+
 class OpenFileTest : public ::testing::TestWithParam<OpenFileCase> {};
 
 constexpr wchar_t kTypedPath[] = L"C:\\typed\\before.exe";
@@ -236,7 +243,7 @@ TEST_P(OpenFileTest, AsksForThreeFiltersTheFirstSelectedAndTakesOnlyAnOk) {
 INSTANTIATE_TEST_SUITE_P(Answers, OpenFileTest,
                          ::testing::Values(OpenFileCase{"ChosenFile", TRUE, kChosenPath},
                                            OpenFileCase{"Cancelled", FALSE, kTypedPath}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 // Each outcome of "提取图片": what the field holds, the message it shows and
 // what the output folder holds afterwards.
@@ -247,6 +254,10 @@ struct ExtractCase {
     std::wstring_view message;
     std::vector<std::string> pictures;
 };
+
+void PrintTo(const ExtractCase& test, std::ostream* out) {
+    *out << test.name;
+}
 
 class ExtractMessageTest : public ::testing::TestWithParam<ExtractCase> {};
 
@@ -290,18 +301,19 @@ TEST_P(ExtractMessageTest, ShowsTheOutcomeInTheApplicationMessageBox) {
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, ExtractMessageTest,
-    ::testing::Values(
-        ExtractCase{"BlankPath", L" \t ", std::nullopt, L"请先打开要提取的文件", {}},
-        ExtractCase{"MissingFile", nullptr, std::nullopt, L"打开文件失败", {}},
-        ExtractCase{"EmptyFile", nullptr, Bytes{}, L"打开文件失败", {}},
-        ExtractCase{"NotPe", nullptr, Bytes(64, 'x'), L"你打开的不是PE文件", {}},
-        ExtractCase{"Done", nullptr,
-                    ImageBuilder::Pe(0x1000)
-                        .PutPicture(0x400, PictureKind::Jpeg, 0x100)
-                        .PutPicture(0x900, PictureKind::Gif, 0x40)
-                        .Build(),
-                    L"提取完成", {"00000400.jpg", "00000900.gif"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(ExtractCase{"BlankPath", L" \t ", std::nullopt, L"请先打开要提取的文件", {}},
+                      ExtractCase{"MissingFile", nullptr, std::nullopt, L"打开文件失败", {}},
+                      ExtractCase{"EmptyFile", nullptr, Bytes{}, L"打开文件失败", {}},
+                      ExtractCase{"NotPe", nullptr, Bytes(64, 'x'), L"你打开的不是PE文件", {}},
+                      ExtractCase{"Done",
+                                  nullptr,
+                                  ImageBuilder::Pe(0x1000)
+                                      .PutPicture(0x400, PictureKind::Jpeg, 0x100)
+                                      .PutPicture(0x900, PictureKind::Gif, 0x40)
+                                      .Build(),
+                                  L"提取完成",
+                                  {"00000400.jpg", "00000900.gif"}}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 // Enter in the path field sends OK and Escape Cancel: both end the dialog, and
 // neither extracts.
@@ -310,6 +322,10 @@ struct EndKeyCase {
     WPARAM key;
     INT_PTR result;
 };
+
+void PrintTo(const EndKeyCase& test, std::ostream* out) {
+    *out << test.name;
+}
 
 class EndKeyTest : public ::testing::TestWithParam<EndKeyCase> {};
 
@@ -331,7 +347,7 @@ TEST_P(EndKeyTest, EndsTheDialogWithoutExtracting) {
 INSTANTIATE_TEST_SUITE_P(Keys, EndKeyTest,
                          ::testing::Values(EndKeyCase{"Enter", VK_RETURN, IDOK},
                                            EndKeyCase{"Escape", VK_ESCAPE, IDCANCEL}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 }  // namespace
 }  // namespace korvalt::testing

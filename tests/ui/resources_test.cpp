@@ -134,6 +134,8 @@ struct DialogTemplate {
 const std::wstring kButton = L"#128";
 const std::wstring kEdit = L"#129";
 const std::wstring kStatic = L"#130";
+// A CONTROL statement's class, which windres writes by name.
+const std::wstring kStaticByName = L"STATIC";
 
 DialogTemplate ReadTemplate(const std::vector<BYTE>& bytes) {
     TemplateReader reader(bytes);
@@ -141,8 +143,8 @@ DialogTemplate ReadTemplate(const std::vector<BYTE>& bytes) {
     std::size_t count = 0;
     dialog.extended = bytes.size() >= 4 && bytes[2] == 0xFF && bytes[3] == 0xFF;
     if (dialog.extended) {
-        reader.Word();  // version
-        reader.Word();  // signature
+        reader.Word();   // version
+        reader.Word();   // signature
         reader.Dword();  // help id
         dialog.exStyle = reader.Dword();
         dialog.style = reader.Dword();
@@ -200,6 +202,10 @@ struct DialogCase {
     DialogTemplate expected;
 };
 
+void PrintTo(const DialogCase& test, std::ostream* out) {
+    *out << test.name;
+}
+
 class DialogTemplateTest : public ProgramResources,
                            public ::testing::WithParamInterface<DialogCase> {};
 
@@ -236,34 +242,60 @@ TEST_P(DialogTemplateTest, MatchesTheDesignItemByItem) {
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, DialogTemplateTest,
     ::testing::Values(
-        DialogCase{"MainDialog", IDD_MAIN_DIALOG,
-                   DialogTemplate{
-                       true, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-                       WS_EX_APPWINDOW | WS_EX_ACCEPTFILES, 0, 0, 267, 75, L"", L"", L"Korvalt", 9, 0,
-                       0, DEFAULT_CHARSET, L"宋体",
-                       {
-                           {IDC_STATIC, kStatic, L"文件：", kChild | SS_LEFT | WS_GROUP, 30, 10, 25, 10},
-                           {IDC_FILE_PATH, kEdit, L"",
-                            kChild | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, 60, 6, 180, 15},
-                           {IDC_OPEN_FILE, kButton, L"打开文件", kChild | BS_PUSHBUTTON | WS_TABSTOP,
-                            78, 39, 40, 20},
-                           {IDC_EXTRACT, kButton, L"提取图片", kChild | BS_PUSHBUTTON | WS_TABSTOP,
-                            148, 39, 40, 20},
-                       }}},
         DialogCase{
-            "AboutBox", IDD_ABOUTBOX,
-            DialogTemplate{false, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0,
-                           0, 235, 55, L"", L"", L"关于 Korvalt", 9, 0, 0, 0, L"宋体",
-                           {
-                               {IDC_STATIC, kStatic, L"#128", kChild | SS_ICON, 11, 17, 20, 20},
-                               {IDC_STATIC, kStatic, L"Korvalt 1.0 版",
-                                kChild | SS_LEFT | SS_NOPREFIX | WS_GROUP, 40, 10, 119, 8},
-                               {IDC_STATIC, kStatic, L"版权所有 (C) Korvalt 开发组",
-                                kChild | SS_LEFT | WS_GROUP, 40, 25, 119, 8},
-                               {IDOK, kButton, L"确定",
-                                kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 50, 14},
-                           }}}),
-    [](const auto& info) { return std::string(info.param.name); });
+            "MainDialog", IDD_MAIN_DIALOG,
+            DialogTemplate{
+                true,
+                WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+                WS_EX_APPWINDOW | WS_EX_ACCEPTFILES,
+                0,
+                0,
+                267,
+                75,
+                L"",
+                L"",
+                L"Korvalt",
+                9,
+                0,
+                0,
+                DEFAULT_CHARSET,
+                L"宋体",
+                {
+                    {IDC_STATIC, kStatic, L"文件：", kChild | SS_LEFT | WS_GROUP, 30, 10, 25, 10},
+                    {IDC_FILE_PATH, kEdit, L"",
+                     kChild | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, 60, 6, 180, 15},
+                    {IDC_OPEN_FILE, kButton, L"打开文件", kChild | BS_PUSHBUTTON | WS_TABSTOP, 78,
+                     39, 40, 20},
+                    {IDC_EXTRACT, kButton, L"提取图片", kChild | BS_PUSHBUTTON | WS_TABSTOP, 148,
+                     39, 40, 20},
+                }}},
+        DialogCase{"AboutBox", IDD_ABOUTBOX,
+                   DialogTemplate{
+                       false,
+                       WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+                       0,
+                       0,
+                       0,
+                       235,
+                       55,
+                       L"",
+                       L"",
+                       L"关于 Korvalt",
+                       9,
+                       0,
+                       0,
+                       0,
+                       L"宋体",
+                       {
+                           {IDC_STATIC, kStaticByName, L"#128", kChild | SS_ICON, 11, 17, 20, 20},
+                           {IDC_STATIC, kStatic, L"Korvalt 1.0 版",
+                            kChild | SS_LEFT | SS_NOPREFIX | WS_GROUP, 40, 10, 119, 8},
+                           {IDC_STATIC, kStatic, L"版权所有 (C) Korvalt 开发组",
+                            kChild | SS_LEFT | WS_GROUP, 40, 25, 119, 8},
+                           {IDOK, kButton, L"确定",
+                            kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 50, 14},
+                       }}}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 struct IconImage {
     int size;
@@ -298,7 +330,7 @@ TEST_F(ProgramResources, IconGroupsHoldTheirImagesAndTheFileIconComesFirst) {
         SCOPED_TRACE("icon group " + std::to_string(test.id));
         const std::vector<BYTE> group = Data(RT_GROUP_ICON, test.id);
         TemplateReader reader(group);
-        reader.Word();  // reserved
+        reader.Word();                // reserved
         EXPECT_EQ(reader.Word(), 1);  // icons, not cursors
         const WORD count = reader.Word();
         std::vector<IconImage> images;
@@ -381,9 +413,12 @@ TEST_F(ProgramResources, VersionBlockNamesTheProgramInChinese) {
         const wchar_t* name;
         const wchar_t* value;
     } fields[] = {
-        {L"FileVersion", L"1, 0, 0, 1"},       {L"ProductVersion", L"1, 0, 0, 1"},
-        {L"InternalName", L"Korvalt"},         {L"OriginalFilename", L"Korvalt.EXE"},
-        {L"ProductName", L"Korvalt 应用程序"}, {L"CompanyName", L""},
+        {L"FileVersion", L"1, 0, 0, 1"},
+        {L"ProductVersion", L"1, 0, 0, 1"},
+        {L"InternalName", L"Korvalt"},
+        {L"OriginalFilename", L"Korvalt.EXE"},
+        {L"ProductName", L"Korvalt 应用程序"},
+        {L"CompanyName", L""},
         {L"LegalTrademarks", L""},
     };
     for (const auto& expected : fields) {
