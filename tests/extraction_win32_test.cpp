@@ -79,6 +79,14 @@ TEST(Win32InputTest, ReadOnlyFileIsRefused) {
     }
 }
 
+// Only files on a disk are mapped; devices open for writing but are refused.
+TEST(Win32InputTest, DevicesAreRefused) {
+    for (const PathStringView device : {L"NUL", L"\\\\.\\NUL"}) {
+        const ExtractReport report = ExtractFile(device);
+        EXPECT_EQ(report.outcome, ExtractOutcome::OpenFailed) << PathToUtf8(device);
+    }
+}
+
 // Deleting fails while the file is held; the outcome table deletes the input
 // after every outcome, and this shows that such a delete would notice a leak.
 TEST(Win32InputTest, CloseInputReleasesViewMappingAndFile) {

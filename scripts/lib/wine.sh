@@ -1,7 +1,7 @@
 # Wine for the Windows build's tests: packages, the prefix, and its server.
 # shellcheck shell=bash
 
-WINDOWS_BUILD_PACKAGES=(mingw-w64 wine wine64 xvfb xauth fonts-wqy-microhei locales)
+WINDOWS_BUILD_PACKAGES=(mingw-w64 googletest wine wine64 xvfb xauth fonts-wqy-microhei locales)
 
 export WINEPREFIX="${WINEPREFIX:-$KORVALT_ROOT/build/wine-prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -25,7 +25,8 @@ start_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         say "creating the Wine prefix $WINEPREFIX"
     fi
-    wineserver -p
+    # -p fails when a server already runs for this prefix, which serves as well.
+    wineserver -p 2>/dev/null || true
     wine wineboot -i >/dev/null 2>&1 </dev/null || die "wineboot failed in $WINEPREFIX"
 }
 
