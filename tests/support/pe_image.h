@@ -60,4 +60,12 @@ class ImageBuilder {
     Bytes m_bytes;
 };
 
+// A PE image holding a 256-byte JPEG at 0x400 and a 64-byte GIF at 0x900.
+inline Bytes TwoPictures() {
+    return ImageBuilder::Pe(0x1000)
+        .PutPicture(0x400, PictureKind::Jpeg, 0x100)
+        .PutPicture(0x900, PictureKind::Gif, 0x40)
+        .Build();
+}
+
 }  // namespace korvalt::testing

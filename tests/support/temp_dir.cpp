@@ -6,6 +6,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "text_encoding.h"
+
 namespace korvalt::testing {
 
 TempDir::TempDir() {
@@ -31,14 +33,14 @@ void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     if (!out) {
-        throw std::runtime_error("cannot write " + path.string());
+        throw std::runtime_error("cannot write " + Utf8(path));
     }
 }
 
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw std::runtime_error("cannot read " + path.string());
+        throw std::runtime_error("cannot read " + Utf8(path));
     }
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -47,10 +49,14 @@ std::vector<std::string> ListFolder(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        names.push_back(entry.path().filename().string());
+        names.push_back(Utf8(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+    return PathToUtf8(path.native());
 }
 
 }  // namespace korvalt::testing

@@ -30,4 +30,7 @@ std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path);
 // Names of the entries of a folder, sorted; empty when it does not exist.
 std::vector<std::string> ListFolder(const std::filesystem::path& folder);
 
+// The path as korvalt-extract prints it.
+std::string Utf8(const std::filesystem::path& path);
+
 }  // namespace korvalt::testing
