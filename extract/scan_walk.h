@@ -12,7 +12,7 @@
 namespace korvalt::scan_walk {
 
 // A position can start a picture only where its first two bytes begin one of
-// the signatures; the finders look for these pairs.
+// the signatures; the bytewise finder looks for these pairs.
 inline constexpr std::uint8_t kJpegFirst = kJpegSignatureBytes[0];
 inline constexpr std::uint8_t kJpegSecond = kJpegSignatureBytes[1];
 inline constexpr std::uint8_t kGifFirst = kGifSignatureBytes[0];
