@@ -1,5 +1,7 @@
 #include "extraction.h"
 
+#include <algorithm>
+
 #include "mapped_input.h"
 #include "output_files.h"
 #include "path_rules.h"
@@ -43,10 +45,24 @@ class PictureWriter final : public HitSink {
 }  // namespace
 
 ExtractTally ExtractPictures(ByteView view, const PathString& folder, bool folderReady,
-                             const PictureObserver& observer) {
+                             const PictureObserver& observer, MappedInput* walkedInput) {
     PictureWriter writer(view, folder, folderReady, observer);
-    auto scan = [&]() noexcept { ScanPictures(view, writer); };
-    const ReadFault fault = GuardViewReads(view, scan);
+    // Everything the walk holds is plain data, as a guarded read requires.
+    auto walk = [&]() noexcept {
+        std::uint64_t position = 0;
+        std::uint64_t limit = 0;
+        while (limit < view.size()) {
+            // A picture's span may carry the position past the previous limit.
+            limit = std::min<std::uint64_t>(view.size(), std::max(limit, position) + kWalkPiece);
+            if (walkedInput != nullptr && position < limit) {
+                // The walk reads a count before the position it goes on from.
+                walkedInput->ReleaseBefore(position - std::min(position, kCountPrefixSize));
+                walkedInput->PrepareRange(position, limit - position);
+            }
+            position = ScanRange(view, position, limit, writer);
+        }
+    };
+    const ReadFault fault = GuardViewReads(view, walk);
     ExtractTally tally = writer.Tally();
     tally.inputShrank = fault.faulted;
     tally.readStop = fault.offset;
@@ -78,7 +94,8 @@ ExtractReport ExtractFile(PathStringView path, const PictureObserver& observer) 
     }
     report.outputFolder = OutputFolderFor<PathChar>(input, kNativeSyntax);
     const bool folderReady = CreateOutputFolder(report.outputFolder);
-    report.tally = ExtractPictures(mapped.View(), report.outputFolder, folderReady, observer);
+    report.tally =
+        ExtractPictures(mapped.View(), report.outputFolder, folderReady, observer, &mapped);
     mapped.CloseInput();
     if (report.tally.inputShrank) {
         report.outcome = ExtractOutcome::InputShrank;

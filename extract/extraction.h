@@ -37,12 +37,21 @@ struct ExtractReport {
     std::string Message() const { return OutcomeMessage(outcome, tally.picturesNotWritten); }
 };
 
+class MappedInput;
+
+// The walk goes through the view in pieces of this size: large enough that the
+// calls between pieces cost nothing next to the scan, small enough to keep
+// resident memory low.
+inline constexpr std::uint64_t kWalkPiece = std::uint64_t{32} << 20;
+
 // Writes every picture the scan finds in the view into the folder, straight
 // from the view. With folderReady false nothing is written and every picture
-// found counts as not written. When the input shrinks under the walk, the walk
-// stops at the first byte it can no longer read and the tally says so.
+// found counts as not written. Given the mapped input the view belongs to,
+// the walk asks for each piece ahead of it and hands back the pages behind.
+// When the input shrinks under the walk, the walk stops at the first byte it
+// can no longer read and the tally says so.
 ExtractTally ExtractPictures(ByteView view, const PathString& folder, bool folderReady,
-                             const PictureObserver& observer);
+                             const PictureObserver& observer, MappedInput* walkedInput = nullptr);
 
 // Trims the path, opens and maps the file, tests the PE signatures, creates the
 // output folder beside the input, extracts, and releases the input before

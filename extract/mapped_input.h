@@ -27,6 +27,14 @@ class MappedInput {
 
     ByteView View() const noexcept { return {m_pView, m_size}; }
 
+    // A walk over the view goes forward in pieces and tells the system so:
+    // bring in [offset, offset + length) now, in one go rather than a page
+    // fault at a time, and take back the pages before offset, which it will
+    // not read again. Resident memory then stays near one piece whatever the
+    // file's size. Only hints: the whole view stays readable.
+    void PrepareRange(std::uint64_t offset, std::uint64_t length) noexcept;
+    void ReleaseBefore(std::uint64_t offset) noexcept;
+
   private:
 #ifdef _WIN32
     void* m_hFile = nullptr;
@@ -36,6 +44,7 @@ class MappedInput {
 #endif
     const std::uint8_t* m_pView = nullptr;
     std::uint64_t m_size = 0;
+    std::uint64_t m_released = 0;  // bytes from the start already handed back
 };
 
 }  // namespace korvalt

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "mapped_input.h"
 
 namespace korvalt {
@@ -14,6 +16,15 @@ bool IsRegularFile(HANDLE file) noexcept {
     FILE_STANDARD_INFO info{};
     return GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info) != 0 &&
            info.Directory == FALSE;
+}
+
+std::uint64_t PageSize() noexcept {
+    static const std::uint64_t size = [] {
+        SYSTEM_INFO info{};
+        GetSystemInfo(&info);
+        return static_cast<std::uint64_t>(info.dwPageSize);
+    }();
+    return size;
 }
 
 }  // namespace
@@ -52,7 +63,23 @@ int MappedInput::OpenInput(const PathString& path) noexcept {
     m_hMapping = mapping;
     m_pView = static_cast<const std::uint8_t*>(view);
     m_size = bytes;
+    m_released = 0;
     return 1;
+}
+
+// Windows reads a mapped file ahead by itself, in clusters of pages.
+void MappedInput::PrepareRange(std::uint64_t, std::uint64_t) noexcept {}
+
+void MappedInput::ReleaseBefore(std::uint64_t offset) noexcept {
+    const std::uint64_t end = std::min(m_size, offset) / PageSize() * PageSize();
+    if (end <= m_released) {
+        return;
+    }
+    // Unlocking pages that were never locked takes them out of the working
+    // set (the call then reports failure); they stay in the file cache.
+    VirtualUnlock(const_cast<std::uint8_t*>(m_pView) + m_released,
+                  static_cast<SIZE_T>(end - m_released));
+    m_released = end;
 }
 
 void MappedInput::CloseInput() noexcept {
@@ -60,6 +87,7 @@ void MappedInput::CloseInput() noexcept {
         UnmapViewOfFile(m_pView);
         m_pView = nullptr;
         m_size = 0;
+        m_released = 0;
     }
     if (m_hMapping != nullptr) {
         CloseHandle(m_hMapping);

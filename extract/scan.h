@@ -36,8 +36,17 @@ class HitSink {
 // the same way; then p moves one further. Bytes inside a hit's span are never
 // examined. A signature at an offset below the count's size has no count and
 // is passed over.
+//
+// This is the fast walk: it finds candidate positions many bytes at a time,
+// with the widest vector unit the processor offers, and applies the rules
+// above only there. Its hits are exactly those of ScanRangeReference.
 std::uint64_t ScanRange(ByteView view, std::uint64_t from, std::uint64_t limit,
                         HitSink& sink) noexcept;
+
+// The same walk, one position at a time exactly as described above: the
+// oracle the fast walk is checked against.
+std::uint64_t ScanRangeReference(ByteView view, std::uint64_t from, std::uint64_t limit,
+                                 HitSink& sink) noexcept;
 
 inline void ScanPictures(ByteView view, HitSink& sink) noexcept {
     ScanRange(view, 0, view.size(), sink);

@@ -4,20 +4,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "fuzz_check.h"
 #include "hit_rules.h"
 #include "pe_check.h"
 #include "scan.h"
+#include "scan_variants.h"
 
 namespace korvalt::fuzz {
 namespace {
-
-using ScanFunction = std::uint64_t (*)(ByteView, std::uint64_t, std::uint64_t, HitSink&) noexcept;
-
-// Every walk over the same bytes must give the reference walk's hits; the
-// reference comes first.
-constexpr auto kScans = std::to_array<ScanFunction>({&ScanRange});
 
 // Piece lengths for walking in pieces, as callers do to release memory behind
 // the walk: tiny, odd, and near a page.
@@ -35,25 +31,35 @@ bool LooksLikePe(ByteView view) {
            view[lfanew + 3] == 0;
 }
 
+// One walk, at once and in pieces, must give the reference walk's hits.
+void CheckWalk(ByteView view, ScanRangeFunction scan, const std::vector<PictureHit>& expected) {
+    RuleCheckingSink whole(view);
+    KORVALT_FUZZ_CHECK(scan(view, 0, view.size(), whole) >= view.size() - 1 || view.size() < 2);
+    KORVALT_FUZZ_CHECK(whole.hits == expected);
+    for (std::uint64_t piece : kPieceLengths) {
+        RuleCheckingSink pieces(view);
+        std::uint64_t position = 0;
+        for (std::uint64_t limit = piece; position < view.size(); limit += piece) {
+            position = scan(view, position, limit, pieces);
+            if (limit >= view.size()) {
+                break;
+            }
+        }
+        KORVALT_FUZZ_CHECK(pieces.hits == expected);
+    }
+}
+
+// Every scan this processor can run, and the one ScanRange picks, against the
+// reference walk.
 void CheckWalks(ByteView view) {
     RuleCheckingSink reference(view);
-    kScans.front()(view, 0, view.size(), reference);
-    for (ScanFunction scan : kScans) {
-        RuleCheckingSink whole(view);
-        KORVALT_FUZZ_CHECK(scan(view, 0, view.size(), whole) >= view.size() - 1 || view.size() < 2);
-        KORVALT_FUZZ_CHECK(whole.hits == reference.hits);
-        for (std::uint64_t piece : kPieceLengths) {
-            RuleCheckingSink pieces(view);
-            std::uint64_t position = 0;
-            for (std::uint64_t limit = piece; position < view.size(); limit += piece) {
-                position = scan(view, position, limit, pieces);
-                if (limit >= view.size()) {
-                    break;
-                }
-            }
-            KORVALT_FUZZ_CHECK(pieces.hits == reference.hits);
+    ScanRangeReference(view, 0, view.size(), reference);
+    for (const ScanVariant& variant : ScanVariants()) {
+        if (variant.available) {
+            CheckWalk(view, variant.scan, reference.hits);
         }
     }
+    CheckWalk(view, &ScanRange, reference.hits);
 }
 
 }  // namespace

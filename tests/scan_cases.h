@@ -86,6 +86,19 @@ inline std::vector<ScanCase> ScanCases() {
         {{0x3A, kGif, 6, 6}});
     add("SignatureCutOffByEnd",
         ImageBuilder(0x40).PutLe32(0x37, 9).Put(0x3B, {'G', 'I', 'F', '8', '9'}), {});
+    // The fast walks test many positions at once; a signature, or the bytes
+    // they look for in it, may straddle two of their blocks, and a hit's span
+    // may end on a block edge.
+    add("SignaturesAcrossBlockEdges",
+        ImageBuilder::Pe(0x1000)
+            .PutPicture(0x43F, kGif, 6)
+            .PutPicture(0x47F, kJpeg, 0x41)
+            .PutPicture(0x4C0, kGif, 0x3F)
+            .PutPicture(0x50F, kJpeg, 0x10),
+        {{0x43F, kGif, 6, 6},
+         {0x47F, kJpeg, 0x41, 0x41},
+         {0x4C0, kGif, 0x3F, 0x3F},
+         {0x50F, kJpeg, 0x10, 0x10}});
     add("JpegCutOffByEnd",
         ImageBuilder(0x40).PutLe32(0x33, 9).Put(0x37,
                                                 {0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10, 'J', 'F', 'I'}),

@@ -28,8 +28,40 @@ start_wine() {
     # -p fails when a server already runs for this prefix, which serves as well.
     wineserver -p 2>/dev/null || true
     wine wineboot -i >/dev/null 2>&1 </dev/null || die "wineboot failed in $WINEPREFIX"
+    # Without a window manager Wine waits about 2 s at every window close
+    # unless it manages its windows itself; then it also draws title bars.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+        >/dev/null 2>&1 </dev/null || die "cannot set up the Wine prefix $WINEPREFIX"
 }
 
 stop_wine() {
     wineserver -k 2>/dev/null || true
+}
+
+KORVALT_XVFB_PID=""
+
+# Starts a virtual screen and points DISPLAY at it, for the dialogs of the
+# Windows build. It must come before start_wine: a Wine started without a
+# display keeps a desktop that cannot open windows later.
+start_display() {
+    local number_file
+    number_file="$(mktemp)"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+    KORVALT_XVFB_PID=$!
+    local tries=0
+    while [ ! -s "$number_file" ]; do
+        tries=$((tries + 1))
+        [ "$tries" -le 100 ] || die "Xvfb did not start"
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n 1 "$number_file")"
+    rm -f "$number_file"
+}
+
+stop_display() {
+    if [ -n "$KORVALT_XVFB_PID" ]; then
+        kill "$KORVALT_XVFB_PID" 2>/dev/null || true
+        wait "$KORVALT_XVFB_PID" 2>/dev/null || true
+        KORVALT_XVFB_PID=""
+    fi
 }

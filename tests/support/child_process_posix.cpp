@@ -8,11 +8,11 @@
 
 namespace korvalt::testing {
 
-std::uint64_t ResidentAnonymousBytes() {
+std::uint64_t MemoryStatusBytes(std::string_view field) {
     constexpr std::uint64_t kBytesPerKib = 1024;
     std::ifstream status("/proc/self/status");
-    for (std::string field; status >> field;) {
-        if (field == "RssAnon:") {
+    for (std::string word; status >> word;) {
+        if (word.size() == field.size() + 1 && word.starts_with(field) && word.back() == ':') {
             std::uint64_t kib = 0;
             status >> kib;
             return kib * kBytesPerKib;

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace korvalt::testing {
 
-// Resident anonymous memory of this process in bytes, from /proc/self/status.
-std::uint64_t ResidentAnonymousBytes();
+// A memory figure of this process from /proc/self/status, in bytes: "VmRSS"
+// for all it has resident, "RssAnon" for its resident anonymous memory.
+std::uint64_t MemoryStatusBytes(std::string_view field);
 
 // Runs work() in a forked child and returns the text it returned, or a text
 // starting "child died" when the child did not end normally.
