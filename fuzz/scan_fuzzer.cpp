@@ -1,6 +1,7 @@
 // Fuzz target: the PE test and the picture scan over arbitrary bytes. The
 // bytes arrive in a buffer of exactly their size, so the sanitizers catch any
 // read outside the input.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -19,16 +20,18 @@ namespace {
 // the walk: tiny, odd, and near a page.
 constexpr std::array<std::uint64_t, 3> kPieceLengths{1, 7, 4093};
 
+// The PE test restated byte by byte, as the oracle for CheckPeSignatures.
 bool LooksLikePe(ByteView view) {
+    constexpr std::uint64_t kLargestLfanew = 0x7FFFFFFF;  // the field is signed
+    constexpr std::array<std::uint8_t, 4> kPe{'P', 'E', 0, 0};
     if (view.size() < kDosHeaderSize || view[0] != 'M' || view[1] != 'Z') {
         return false;
     }
     const std::uint64_t lfanew = LoadLe32(view.data() + kLfanewOffset);
-    if (lfanew > 0x7FFFFFFF || lfanew + 4 > view.size()) {
+    if (lfanew > kLargestLfanew || lfanew + kPe.size() > view.size()) {
         return false;
     }
-    return view[lfanew] == 'P' && view[lfanew + 1] == 'E' && view[lfanew + 2] == 0 &&
-           view[lfanew + 3] == 0;
+    return std::equal(kPe.begin(), kPe.end(), view.begin() + static_cast<std::ptrdiff_t>(lfanew));
 }
 
 // One walk, at once and in pieces, must give the reference walk's hits.
