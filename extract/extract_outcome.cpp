@@ -12,6 +12,8 @@ std::string OutcomeMessage(ExtractOutcome outcome, std::uint64_t notWritten) {
             return std::string(kMessageNotPe);
         case ExtractOutcome::Done:
             return std::string(kMessageDone);
+        case ExtractOutcome::InputShrank:
+            return std::string(kMessageInputShrank);
         case ExtractOutcome::NotAllWritten:
             break;
     }

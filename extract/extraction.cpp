@@ -6,6 +6,7 @@
 #include "output_files.h"
 #include "path_rules.h"
 #include "pe_check.h"
+#include "read_fault_guard.h"
 #include "scan.h"
 
 namespace korvalt {
@@ -46,19 +47,26 @@ class PictureWriter final : public HitSink {
 ExtractTally ExtractPictures(ByteView view, const PathString& folder, bool folderReady,
                              const PictureObserver& observer, MappedInput* walkedInput) {
     PictureWriter writer(view, folder, folderReady, observer);
-    std::uint64_t position = 0;
-    std::uint64_t limit = 0;
-    while (limit < view.size()) {
-        // A picture's span may carry the position past the previous limit.
-        limit = std::min<std::uint64_t>(view.size(), std::max(limit, position) + kWalkPiece);
-        if (walkedInput != nullptr && position < limit) {
-            // The walk reads a count before the position it goes on from.
-            walkedInput->ReleaseBefore(position - std::min(position, kCountPrefixSize));
-            walkedInput->PrepareRange(position, limit - position);
+    // Everything the walk holds is plain data, as a guarded read requires.
+    auto walk = [&]() noexcept {
+        std::uint64_t position = 0;
+        std::uint64_t limit = 0;
+        while (limit < view.size()) {
+            // A picture's span may carry the position past the previous limit.
+            limit = std::min<std::uint64_t>(view.size(), std::max(limit, position) + kWalkPiece);
+            if (walkedInput != nullptr && position < limit) {
+                // The walk reads a count before the position it goes on from.
+                walkedInput->ReleaseBefore(position - std::min(position, kCountPrefixSize));
+                walkedInput->PrepareRange(position, limit - position);
+            }
+            position = ScanRange(view, position, limit, writer);
         }
-        position = ScanRange(view, position, limit, writer);
-    }
-    return writer.Tally();
+    };
+    const ReadFault fault = GuardViewReads(view, walk);
+    ExtractTally tally = writer.Tally();
+    tally.inputShrank = fault.faulted;
+    tally.readStop = fault.offset;
+    return tally;
 }
 
 ExtractReport ExtractFile(PathStringView path, const PictureObserver& observer) {
@@ -73,7 +81,13 @@ ExtractReport ExtractFile(PathStringView path, const PictureObserver& observer) 
         report.outcome = ExtractOutcome::OpenFailed;
         return report;
     }
-    if (CheckPeSignatures(mapped.View()) == 0) {
+    int isPe = 0;
+    auto testPe = [&]() noexcept { isPe = CheckPeSignatures(mapped.View()); };
+    if (GuardViewReads(mapped.View(), testPe).faulted) {
+        report.outcome = ExtractOutcome::OpenFailed;
+        return report;
+    }
+    if (isPe == 0) {
         mapped.CloseInput();
         report.outcome = ExtractOutcome::NotPe;
         return report;
@@ -83,8 +97,12 @@ ExtractReport ExtractFile(PathStringView path, const PictureObserver& observer) 
     report.tally =
         ExtractPictures(mapped.View(), report.outputFolder, folderReady, observer, &mapped);
     mapped.CloseInput();
-    report.outcome =
-        report.tally.picturesNotWritten == 0 ? ExtractOutcome::Done : ExtractOutcome::NotAllWritten;
+    if (report.tally.inputShrank) {
+        report.outcome = ExtractOutcome::InputShrank;
+    } else {
+        report.outcome = report.tally.picturesNotWritten == 0 ? ExtractOutcome::Done
+                                                              : ExtractOutcome::NotAllWritten;
+    }
     return report;
 }
 

@@ -25,6 +25,8 @@ using PictureObserver = std::function<void(const PictureRecord&)>;
 struct ExtractTally {
     std::uint64_t picturesFound = 0;
     std::uint64_t picturesNotWritten = 0;
+    bool inputShrank = false;    // reading the input failed past a new, shorter end
+    std::uint64_t readStop = 0;  // where, when it did: the scan found nothing from there on
 };
 
 struct ExtractReport {
@@ -46,6 +48,8 @@ inline constexpr std::uint64_t kWalkPiece = std::uint64_t{32} << 20;
 // from the view. With folderReady false nothing is written and every picture
 // found counts as not written. Given the mapped input the view belongs to,
 // the walk asks for each piece ahead of it and hands back the pages behind.
+// When the input shrinks under the walk, the walk stops at the first byte it
+// can no longer read and the tally says so.
 ExtractTally ExtractPictures(ByteView view, const PathString& folder, bool folderReady,
                              const PictureObserver& observer, MappedInput* walkedInput = nullptr);
 

@@ -11,11 +11,17 @@ namespace korvalt {
 
 int MappedInput::OpenInput(const PathString& path) noexcept {
     CloseInput();
+    struct stat info {};
+    // Opening a device can act on it (a tape rewinds, a watchdog starts), so
+    // anything but a regular file is refused before it is opened; the check
+    // after opening catches a file swapped in between.
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return 0;
+    }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return 0;
     }
-    struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
         ::close(fd);
         return 0;

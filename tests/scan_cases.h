@@ -1,6 +1,7 @@
 // The scan's behaviour as a table of small images and the hits they must give.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,34 @@ inline std::vector<ScanCase> ScanCases() {
         ImageBuilder(0x40).PutLe32(0x33, 9).Put(0x37,
                                                 {0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10, 'J', 'F', 'I'}),
         {});
+    // Hostile packings. Nothing but signatures: the first with a whole count
+    // before it ("F89a", read as a count) swallows all that follows.
+    {
+        ImageBuilder image(60);
+        for (std::size_t offset = 0; offset < 60; offset += 6) {
+            image.PutSignature(offset, kGif);
+        }
+        add("NothingButSignatures", image, {{6, kGif, 0x61393846, 54}});
+    }
+    // Count and signature back to back: with counts of 0 every signature is a
+    // hit; with a count reaching the next signature's first byte, only every
+    // other one, as the byte past a GIF's span is never examined.
+    for (std::uint32_t count : {0u, 10u}) {
+        constexpr std::size_t kStride = 10;
+        constexpr std::size_t kUnits = 8;
+        ImageBuilder image(kStride * kUnits);
+        std::vector<PictureHit> hits;
+        for (std::size_t unit = 0; unit < kUnits; ++unit) {
+            const std::uint64_t offset = unit * kStride + kCountPrefixSize;
+            image.PutPicture(offset, kGif, count);
+            if (count == 0 || unit % 2 == 0) {
+                hits.push_back({offset, kGif, count,
+                                std::min<std::uint64_t>(count, kStride * kUnits - offset)});
+            }
+        }
+        add(count == 0 ? "PackedGifsCountZeroAllHits" : "PackedGifsCountToNextEveryOtherHit", image,
+            std::move(hits));
+    }
     return cases;
 }
 

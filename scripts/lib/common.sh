@@ -41,6 +41,7 @@ ensure_packages() {
 NATIVE_BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev)
 # Google Benchmark for bench/, which scripts/test builds but does not run.
 BENCH_PACKAGES=(libbenchmark-dev)
+FUZZ_BUILD_PACKAGES=(cmake ninja-build clang libclang-rt-14-dev)
 
 # build_preset NAME [TARGET...]: configures and builds one preset.
 build_preset() {
