@@ -1,7 +1,13 @@
 # Wine for the Windows build's tests: packages, the prefix, and its server.
 # shellcheck shell=bash
 
-WINDOWS_BUILD_PACKAGES=(mingw-w64 googletest wine wine64 xvfb xauth fonts-wqy-microhei locales)
+# Packages are installed without their recommendations, so the X extensions
+# Wine's display driver loads at run time (monitor work areas, cursors, input)
+# and Wine's own fonts are named here.
+WINDOWS_BUILD_PACKAGES=(
+    mingw-w64 googletest wine wine64 xvfb xauth fonts-wqy-microhei fonts-wine locales
+    libxrandr2 libxinerama1 libxcursor1 libxi6 libxcomposite1 libxrender1 libxxf86vm1 libxfixes3
+)
 
 export WINEPREFIX="${WINEPREFIX:-$KORVALT_ROOT/build/wine-prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
