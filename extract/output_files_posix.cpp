@@ -46,12 +46,22 @@ bool CreateOutputFolder(const PathString& folder) noexcept {
 
 bool WritePictureFile(const PathString& name, const std::uint8_t* data,
                       std::uint64_t count) noexcept {
-    const int fd =
-        ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+    // Only a plain file of our own is replaced: a symbolic link is not
+    // followed, a hard link would carry the picture into another name's file,
+    // and a FIFO or device planted under the name must neither block nor be
+    // written to. So the name is opened without truncating, checked, and only
+    // then emptied.
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                          kNewFileMode);
     if (fd < 0) {
         return false;
     }
-    const bool written = WriteAll(fd, data, count);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
+        ::close(fd);
+        return false;
+    }
+    const bool written = ::ftruncate(fd, 0) == 0 && WriteAll(fd, data, count);
     const bool closed = ::close(fd) == 0;
     if (written && closed) {
         return true;

@@ -23,12 +23,16 @@ bool WriteAll(HANDLE file, const std::uint8_t* data, std::uint64_t count) noexce
     return true;
 }
 
-// True for a plain file: not a directory, and not a symbolic link or other
-// reparse point, which would send the picture somewhere else.
+// True for a plain file of our own: not a directory, not a symbolic link or
+// other reparse point, which would send the picture somewhere else, and not a
+// hard link, which would carry it into another name's file.
 bool IsPlainFile(HANDLE file) noexcept {
-    FILE_ATTRIBUTE_TAG_INFO info{};
-    return GetFileInformationByHandleEx(file, FileAttributeTagInfo, &info, sizeof info) != 0 &&
-           (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+    FILE_ATTRIBUTE_TAG_INFO tags{};
+    FILE_STANDARD_INFO standard{};
+    return GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tags, sizeof tags) != 0 &&
+           (tags.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+           GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) != 0 &&
+           standard.NumberOfLinks == 1;
 }
 
 }  // namespace

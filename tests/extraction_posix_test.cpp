@@ -38,6 +38,24 @@ TEST(ExtractFileTest, SymbolicLinkUnderPictureNameIsNotFollowed) {
     EXPECT_TRUE(fs::is_symlink(dir / "Tamsork" / "00000400.jpg"));
 }
 
+// Nothing planted under a picture's name carries the picture elsewhere or
+// stalls the command: a hard link to another file and a FIFO are left alone
+// and the picture counts as not written.
+TEST(ExtractFileTest, HardLinkOrFifoUnderPictureNameIsLeftAlone) {
+    TempDir dir;
+    WriteFile(dir / "pics.exe", TwoPictures());
+    WriteFile(dir / "victim", {'k', 'e', 'e', 'p'});
+    fs::create_directory(dir / "Tamsork");
+    fs::create_hard_link(dir / "victim", dir / "Tamsork" / "00000400.jpg");
+    ASSERT_EQ(mkfifo((dir / "Tamsork" / "00000900.gif").c_str(), 0600), 0);
+
+    const ExtractReport report = ExtractFile((dir / "pics.exe").native());
+    EXPECT_EQ(report.outcome, ExtractOutcome::NotAllWritten);
+    EXPECT_EQ(report.tally.picturesNotWritten, 2u);
+    EXPECT_EQ(ReadFile(dir / "victim"), (Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_TRUE(fs::is_fifo(dir / "Tamsork" / "00000900.gif"));
+}
+
 // Special files as input: nothing that is not a regular file is read, none of
 // them hangs the command, and a link is read as the file it names.
 struct SpecialFileCase {

@@ -150,5 +150,21 @@ TEST(Win32ExtractTest, SymbolicLinkUnderPictureNameIsNotFollowed) {
     EXPECT_NE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
 }
 
+// A hard link under a picture's name would carry the picture into another file.
+TEST(Win32ExtractTest, HardLinkUnderPictureNameIsLeftAlone) {
+    TempDir dir;
+    WriteFile(dir / "pics.exe", TwoPictures());
+    WriteFile(dir / "victim", {'k', 'e', 'e', 'p'});
+    fs::create_directory(dir / "Tamsork");
+    ASSERT_NE(CreateHardLinkW((dir / "Tamsork" / "00000400.jpg").c_str(), (dir / "victim").c_str(),
+                              nullptr),
+              0);
+
+    const ExtractReport report = ExtractFile((dir / "pics.exe").native());
+    EXPECT_EQ(report.outcome, ExtractOutcome::NotAllWritten);
+    EXPECT_EQ(report.tally.picturesNotWritten, 1u);
+    EXPECT_EQ(ReadFile(dir / "victim"), (Bytes{'k', 'e', 'e', 'p'}));
+}
+
 }  // namespace
 }  // namespace korvalt::testing
