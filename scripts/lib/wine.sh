@@ -28,8 +28,10 @@ ensure_zh_locale() {
 # neither wait for nor race on its start-up. Stop it with stop_wine.
 start_wine() {
     mkdir -p "$WINEPREFIX"
+    local fresh=0
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         say "creating the Wine prefix $WINEPREFIX"
+        fresh=1
     fi
     # -p fails when a server already runs for this prefix, which serves as well.
     wineserver -p 2>/dev/null || true
@@ -38,6 +40,16 @@ start_wine() {
     # unless it manages its windows itself; then it also draws title bars.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
         >/dev/null 2>&1 </dev/null || die "cannot set up the Wine prefix $WINEPREFIX"
+    # A prefix made just now is written to disk only when its server ends;
+    # until then every window of a new process was seen to wait about 20 s.
+    # Ending the server once and starting it again gives the state of a
+    # prefix made in an earlier run.
+    if [ "$fresh" -eq 1 ]; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+        wineserver -p 2>/dev/null || true
+        wine wineboot >/dev/null 2>&1 </dev/null || die "wineboot failed in $WINEPREFIX"
+    fi
 }
 
 stop_wine() {
