@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "extraction.h"
+#include "support/child_process_posix.h"
 #include "support/open_handles.h"
 #include "support/pe_image.h"
 #include "support/temp_dir.h"
@@ -152,18 +152,13 @@ TEST(ExtractFileTest, ReadOnlyInputIsRefused) {
     fs::permissions(dir.Path(), fs::perms::all);
     fs::permissions(input, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const std::string outcome = RunInChild([&input] {
         if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
-            _exit(100);
+            return std::string("cannot become nobody");
         }
-        _exit(static_cast<int>(ExtractFile(input.string()).outcome));
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(ExtractOutcome::OpenFailed));
+        return std::to_string(static_cast<int>(ExtractFile(input.string()).outcome));
+    });
+    EXPECT_EQ(outcome, std::to_string(static_cast<int>(ExtractOutcome::OpenFailed)));
     EXPECT_FALSE(fs::exists(dir / "Tamsork"));
 }
 

@@ -77,15 +77,4 @@ void ShowDialogHelp(HWND dialog, int templateId) {
     }
 }
 
-std::wstring WideFromUtf8(std::string_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int inLength = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), inLength, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), inLength, wide.data(), length);
-    return wide;
-}
-
 }  // namespace korvalt::ui

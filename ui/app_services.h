@@ -28,7 +28,4 @@ void CenterWindow(HWND window, HWND owner);
 // so in the application message box.
 void ShowDialogHelp(HWND dialog, int templateId);
 
-// UTF-8 (the core's messages) to the UTF-16 that the W interfaces take.
-std::wstring WideFromUtf8(std::string_view text);
-
 }  // namespace korvalt::ui

@@ -9,6 +9,7 @@
 #include "app_services.h"
 #include "extraction.h"
 #include "resource.h"
+#include "text_encoding.h"
 #include "ui_texts.h"
 
 using korvalt::ui::kSysCommandMask;
@@ -143,7 +144,7 @@ void CExtractDlg::OnOpenFile() {
 
 void CExtractDlg::OnExtract() {
     const korvalt::ExtractReport report = korvalt::ExtractFile(PathFieldText());
-    korvalt::ui::AppMessageBox(Handle(), korvalt::ui::WideFromUtf8(report.Message()));
+    korvalt::ui::AppMessageBox(Handle(), korvalt::PathFromUtf8(report.Message()));
 }
 
 void CExtractDlg::OnDropFiles(HDROP drop) {
